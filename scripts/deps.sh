@@ -5,8 +5,8 @@ need=()
 have() { command -v "$1" >/dev/null 2>&1; }
 pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 PKGS=(cmake ninja-build g++ clang zlib1g-dev googletest libgtest-dev libbenchmark-dev
-      g++-mingw-w64-i686 mingw-w64-i686-dev libz-mingw-w64-dev
-      wine wine32:i386 xvfb xcompmgr xdotool imagemagick x11-utils
+      g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
+      wine wine64 wine32:i386 xvfb xcompmgr xdotool imagemagick x11-utils
       libpng-dev libgif-dev libclang-rt-14-dev)
 for p in "${PKGS[@]}"; do pkg_ok "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
