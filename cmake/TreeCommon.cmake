@@ -55,3 +55,18 @@ if(NOT TARGET platform_base)
   add_library(platform_base INTERFACE)
   target_include_directories(platform_base INTERFACE "${CMAKE_SOURCE_DIR}")
 endif()
+
+# tree_fuzz_target(NAME SOURCES ... LIBS ...): a libFuzzer target, built only in the
+# clang fuzz tree (-DTREE_FUZZ=ON). The source defines LLVMFuzzerTestOneInput.
+option(TREE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+function(tree_fuzz_target name)
+  if(NOT TREE_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  set_property(GLOBAL APPEND PROPERTY TREE_FUZZ_TARGETS ${name})
+endfunction()
