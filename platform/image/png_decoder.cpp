@@ -344,53 +344,80 @@ PngImage DecodePng(const std::uint8_t* data, std::size_t size, const PngLimits& 
     if (layout.filteredBytes > kMaxBuffer || bitmapBytes > kMaxBuffer)
         Fail("image is too large for this system");
 
-    std::vector<std::uint8_t> filtered(std::size_t(layout.filteredBytes));
+    png::RowContext ctx;
+    FillContext(ctx, info, havePlte ? &plte : nullptr, anc);
+    const png::RowConverter convert = png::SelectRowConverter(info.colorType, info.bitDepth);
+    const unsigned bpp = std::max(1u, layout.bitsPerPixel / 8);
+    const bool withAlpha = img.hasAlphaChannel();
+    const std::size_t stride = std::size_t(info.width) * 4;
+    const std::size_t bitmapSize = std::size_t(bitmapBytes);
+    const std::size_t filteredSize = std::size_t(layout.filteredBytes);
+
+    if (withAlpha)
+        img.alpha.resize(std::size_t(info.width) * info.height);
+    // Two scanlines: the one being unfiltered and the one above it (zeros at first).
+    std::vector<std::uint8_t> lines(layout.maxRowBytes * 2, 0);
+    std::uint8_t* cur = lines.data();
+    std::uint8_t* prev = lines.data() + layout.maxRowBytes;
+
+    if (!info.interlace) {
+        // The compressed data is inflated into the end of the bitmap's own
+        // buffer and each row is converted to its place at the front: row y's
+        // pixels never reach the scanlines after it, so one buffer serves both.
+        std::vector<std::uint8_t> buffer(std::max(bitmapSize, filteredSize));
+        const std::size_t base = buffer.size() - filteredSize;
+        {
+            Inflater inflater;
+            inflater.run(idat, buffer.data() + base, filteredSize);
+        }
+        const Pass& p = layout.passes[0];
+        const std::uint8_t* src = buffer.data() + base;
+        for (std::uint32_t y = 0; y < info.height; ++y, src += p.rowBytes + 1) {
+            std::memcpy(cur, src + 1, p.rowBytes);
+            if (!png::UnfilterRow(src[0], cur, prev, p.rowBytes, bpp))
+                Fail("invalid filter type " + std::to_string(src[0]) + " in row " + std::to_string(y));
+            std::uint8_t* alphaRow = withAlpha ? img.alpha.data() + std::size_t(y) * info.width : nullptr;
+            convert(cur, buffer.data() + y * stride, alphaRow, p.width, ctx);
+            std::swap(cur, prev);
+        }
+        buffer.resize(bitmapSize);
+        if (buffer.capacity() - bitmapSize > bitmapSize / 8)
+            buffer.shrink_to_fit(); // 16-bit images inflate to twice the bitmap
+        img.bitmap.width = int(info.width);
+        img.bitmap.height = int(info.height);
+        img.bitmap.pixels = std::move(buffer);
+        return img;
+    }
+
+    // Adam7: the passes are inflated together, then each reduced image is
+    // converted a row at a time and its pixels spread over the bitmap.
+    std::vector<std::uint8_t> filtered(filteredSize);
     {
         Inflater inflater;
         inflater.run(idat, filtered.data(), filtered.size());
     }
-
-    png::RowContext ctx;
-    FillContext(ctx, info, havePlte ? &plte : nullptr, anc);
-    png::RowConverter convert = png::SelectRowConverter(info.colorType, info.bitDepth);
-    const unsigned bpp = std::max(1u, layout.bitsPerPixel / 8);
-    const bool withAlpha = img.hasAlphaChannel();
-
     img.bitmap = Bitmap(int(info.width), int(info.height));
-    if (withAlpha)
-        img.alpha.resize(std::size_t(info.width) * info.height);
-    std::vector<std::uint8_t> zeros(layout.maxRowBytes, 0);
-    std::vector<std::uint8_t> passBgra, passAlpha;
-    if (info.interlace) {
-        passBgra.resize(std::size_t(info.width) * 4);
-        passAlpha.resize(info.width);
-    }
-
-    std::uint8_t* cursor = filtered.data();
+    std::vector<std::uint8_t> passBgra(stride), passAlpha(info.width);
+    const std::uint8_t* src = filtered.data();
     for (int pi = 0; pi < layout.count; ++pi) {
         const Pass& p = layout.passes[pi];
-        const std::uint8_t* prev = zeros.data();
-        for (std::uint32_t r = 0; r < p.height; ++r) {
-            std::uint8_t filter = cursor[0];
-            std::uint8_t* row = cursor + 1;
-            if (!png::UnfilterRow(filter, row, prev, p.rowBytes, bpp))
-                Fail("invalid filter type " + std::to_string(filter) + " in row " + std::to_string(r));
+        std::fill(prev, prev + p.rowBytes, std::uint8_t(0));
+        for (std::uint32_t r = 0; r < p.height; ++r, src += p.rowBytes + 1) {
+            std::memcpy(cur, src + 1, p.rowBytes);
+            if (!png::UnfilterRow(src[0], cur, prev, p.rowBytes, bpp))
+                Fail("invalid filter type " + std::to_string(src[0]) + " in row " + std::to_string(r) +
+                     " of pass " + std::to_string(pi + 1));
+            convert(cur, passBgra.data(), passAlpha.data(), p.width, ctx);
             const std::uint32_t y = p.y0 + r * p.dy;
+            std::uint8_t* out = img.bitmap.row(int(y));
             std::uint8_t* alphaRow = withAlpha ? img.alpha.data() + std::size_t(y) * info.width : nullptr;
-            if (!info.interlace) {
-                convert(row, img.bitmap.row(int(y)), alphaRow, p.width, ctx);
-            } else {
-                convert(row, passBgra.data(), passAlpha.data(), p.width, ctx);
-                std::uint8_t* out = img.bitmap.row(int(y));
-                for (std::uint32_t i = 0; i < p.width; ++i) {
-                    std::uint32_t x = p.x0 + i * p.dx;
-                    std::memcpy(out + std::size_t(x) * 4, passBgra.data() + std::size_t(i) * 4, 4);
-                    if (alphaRow)
-                        alphaRow[x] = passAlpha[i];
-                }
+            for (std::uint32_t i = 0; i < p.width; ++i) {
+                std::uint32_t x = p.x0 + i * p.dx;
+                std::memcpy(out + std::size_t(x) * 4, passBgra.data() + std::size_t(i) * 4, 4);
+                if (alphaRow)
+                    alphaRow[x] = passAlpha[i];
             }
-            prev = row;
-            cursor += p.rowBytes + 1;
+            std::swap(cur, prev);
         }
     }
     return img;
