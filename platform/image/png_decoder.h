@@ -3,9 +3,11 @@
 // bit depths, palettes, tRNS, Adam7) into an 8-bit BGRA bitmap and raises
 // plat::Error with a "PNG: ..." message for malformed data.
 //
-// Policies: ancillary chunks with a bad CRC are skipped; bytes after IEND are
-// ignored; palette indices past the end of PLTE decode as opaque black; the
-// zlib stream must end, checksum included, exactly where the image data ends.
+// Policies: ancillary chunks with a bad CRC, and misplaced or malformed tRNS
+// chunks, are skipped; bytes after IEND are ignored; palette indices past the
+// end of PLTE decode as opaque black; the zlib stream must end, checksum
+// included, exactly where the image data ends (IDAT bytes after the stream's
+// end are ignored, decompressed bytes beyond the image are an error).
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -133,6 +133,8 @@ struct DepthCase {
     std::vector<std::uint32_t> expected;
 };
 
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
+
 class BmpDepths : public ::testing::TestWithParam<DepthCase> {};
 
 TEST_P(BmpDepths, DecodeToExpectedColours)
@@ -189,6 +191,8 @@ struct MalformedCase {
     Bytes (*make)();
     const char* message;
 };
+
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
 
 class BmpMalformed : public ::testing::TestWithParam<MalformedCase> {};
 

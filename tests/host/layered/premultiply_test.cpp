@@ -14,6 +14,8 @@ struct WorkedCase {
     std::uint8_t out[4];
 };
 
+void PrintTo(const WorkedCase& c, std::ostream* os) { *os << c.name; }
+
 class PremultiplyWorked : public ::testing::TestWithParam<WorkedCase> {};
 
 // Each case is checked alone (scalar tail) and inside a run of identical

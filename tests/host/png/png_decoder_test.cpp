@@ -1,9 +1,6 @@
 // Decoder behaviour on small fixtures made by the test encoder.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <string>
 
@@ -45,6 +42,8 @@ struct ColourCase {
     Bytes plte, trns;
     std::vector<Bgra> expected;
 };
+
+void PrintTo(const ColourCase& c, std::ostream* os) { *os << c.name; }
 
 class PngColours : public ::testing::TestWithParam<ColourCase> {};
 
@@ -116,6 +115,8 @@ struct FilterCase {
     int colorType, depth;
 };
 
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
+
 class PngFilters : public ::testing::TestWithParam<FilterCase> {};
 
 // Rows filtered with every filter type in turn must come back as the original
@@ -152,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(PixelSizes, PngFilters,
                                            FilterCase{"rgba16", 6, 16}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-pngtest::Image SmallRgbaForTolerance()
+// A 4 x 3 RGBA image with distinct samples.
+pngtest::Image SmallRgba()
 {
     pngtest::Image im;
     im.width = 4;
@@ -206,29 +208,18 @@ TEST(PngChunks, ImageDataSplitOverManyIdatChunks)
 // Damage that the decoder tolerates by its documented policies.
 TEST(PngTolerated, BadAncillaryCrcAndBytesAfterIendAreIgnored)
 {
-    Bytes ref = pngtest::Encode(SmallRgbaForTolerance());
+    Bytes ref = pngtest::Encode(SmallRgba());
     Bytes b = pngtest::Signature();
     pngtest::PutChunk(b, "IHDR", pngtest::Ihdr(4, 3, 8, 6));
     pngtest::PutChunk(b, "tEXt", {'k', 0, 'v'});
     b[b.size() - 1] ^= 0xFF; // the tEXt CRC
-    pngtest::PutChunk(b, "IDAT", pngtest::ImageData(SmallRgbaForTolerance()));
+    pngtest::PutChunk(b, "IDAT", pngtest::ImageData(SmallRgba()));
     pngtest::PutChunk(b, "IEND", {});
     b.insert(b.end(), {'j', 'u', 'n', 'k'});
     EXPECT_EQ(Decode(b).bitmap.pixels, Decode(ref).bitmap.pixels);
 }
 
 // ---- malformed input ----------------------------------------------------------------------
-
-pngtest::Image SmallRgba()
-{
-    pngtest::Image im;
-    im.width = 4;
-    im.height = 3;
-    im.colorType = 6;
-    for (int i = 0; i < 48; ++i)
-        im.samples.push_back(std::uint32_t(i * 5));
-    return im;
-}
 
 // Builds a file from IHDR fields and the chunks after IHDR.
 Bytes Build(const Bytes& ihdr, const std::vector<std::pair<std::string, Bytes>>& chunks)
@@ -248,6 +239,8 @@ struct MalformedCase {
     Bytes (*make)();
     const char* message; // the whole error text
 };
+
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
 
 class PngMalformed : public ::testing::TestWithParam<MalformedCase> {};
 

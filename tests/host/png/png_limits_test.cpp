@@ -44,6 +44,8 @@ struct LimitCase {
     const char* message;
 };
 
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
 class PngLimitsTest : public ::testing::TestWithParam<LimitCase> {};
 
 TEST_P(PngLimitsTest, RejectedBeforeAllocating)
