@@ -9,10 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Tighter bounds than the defaults keep each run fast and small.
     plat::GifLimits limits;
-    limits.maxPixels = 4u << 20;
-    limits.maxFrames = 256;
-    limits.maxTotalFramePixels = 16u << 20;
-    limits.maxComposedBytes = 64u << 20;
+    limits.maxPixels = 1u << 18;
+    limits.maxFrames = 64;
+    limits.maxTotalFramePixels = 1u << 20;
+    limits.maxComposedBytes = 4u << 20;
     try {
         const plat::GifFile gif = plat::DecodeGif(data, size, limits);
         const auto frames = plat::ComposeAll(gif, limits);
