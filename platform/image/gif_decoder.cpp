@@ -163,7 +163,7 @@ bool ReadImage(Reader& r, GifFile& gif, const PendingControl& control, const Gif
     const bool complete = r.SubBlocks(&lzw);
 
     f.indices.resize(count);
-    if (!f.interlaced) {
+    if (!f.interlaced || count == 0) {
         f.decodedPixels = DecodeGifLzw(minCodeSize, lzw.data(), lzw.size(), f.indices.data(), count).written;
     } else {
         std::vector<std::uint8_t> stored(count);

@@ -178,6 +178,22 @@ TEST(GifDecode, InterlacedRowMapIsAPermutation) {
     }
 }
 
+TEST(GifDecode, EmptyFramesAreKeptWithoutPixels) {
+    for (bool interlaced : {false, true}) {
+        GifSpec s = ThreeFrames();
+        s.frames[1].width = 0;
+        s.frames[1].indices.clear();
+        s.frames[1].interlaced = interlaced;
+        s.frames[2].height = 0;
+        s.frames[2].indices.clear();
+        const plat::GifFile gif = Decode(giftest::WriteGif(s));
+        ASSERT_EQ(gif.frames.size(), 3u);
+        EXPECT_TRUE(gif.frames[1].indices.empty());
+        EXPECT_TRUE(gif.frames[2].indices.empty());
+        EXPECT_EQ(gif.frames[2].delayCs, 30);
+    }
+}
+
 TEST(GifDecode, ZeroScreenSizeIsTakenFromTheFrames) {
     GifSpec s = ThreeFrames();
     s.width = s.height = 0;
