@@ -10,8 +10,8 @@
 
 namespace {
 
-using giftest::FrameSpec;
-using giftest::GifSpec;
+using giftest::FrameLayout;
+using giftest::GifLayout;
 using giftest::Rgb;
 using Rgba = std::array<int, 4>;
 
@@ -26,8 +26,8 @@ Rgba Px(const plat::Bitmap& b, int x, int y) {
 }
 
 // Palette: 0 red, 1 green, 2 blue, 3 grey.
-FrameSpec Solid(int left, int top, int w, int h, std::uint8_t index, int disposal = 0, int transparent = -1) {
-    FrameSpec f;
+FrameLayout Solid(int left, int top, int w, int h, std::uint8_t index, int disposal = 0, int transparent = -1) {
+    FrameLayout f;
     f.left = left;
     f.top = top;
     f.width = w;
@@ -37,15 +37,15 @@ FrameSpec Solid(int left, int top, int w, int h, std::uint8_t index, int disposa
     return f;
 }
 
-GifSpec Screen(int w, int h) {
-    GifSpec s;
+GifLayout Screen(int w, int h) {
+    GifLayout s;
     s.width = w;
     s.height = h;
     s.globalPalette = {kRed, kGreen, kBlue, kGrey};
     return s;
 }
 
-std::vector<plat::Bitmap> Compose(const GifSpec& s) {
+std::vector<plat::Bitmap> Compose(const GifLayout& s) {
     const std::vector<std::uint8_t> data = giftest::WriteGif(s);
     return plat::ComposeAll(plat::DecodeGif(data.data(), data.size()));
 }
@@ -64,7 +64,7 @@ class Disposal : public ::testing::TestWithParam<DisposalCase> {};
 // method under test; frame 2 paints one blue pixel at (5, 5).
 TEST_P(Disposal, AppliesBeforeTheNextFrame) {
     const DisposalCase& c = GetParam();
-    GifSpec s = Screen(6, 6);
+    GifLayout s = Screen(6, 6);
     s.frames = {Solid(0, 0, 2, 6, 0, 1), Solid(1, 1, 2, 2, 1, c.disposal), Solid(5, 5, 1, 1, 2)};
     const std::vector<plat::Bitmap> f = Compose(s);
     ASSERT_EQ(f.size(), 3u);
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, Disposal, ::testing::Values(
     [](const ::testing::TestParamInfo<DisposalCase>& info) { return "method" + std::to_string(info.param.disposal); });
 
 TEST(GifCompose, RestorePreviousOnTheFirstFrameGoesBackToNothing) {
-    GifSpec s = Screen(4, 4);
+    GifLayout s = Screen(4, 4);
     s.frames = {Solid(0, 0, 4, 4, 0, 3), Solid(0, 0, 1, 1, 1, 3)};
     const auto f = Compose(s);
     EXPECT_EQ(Px(f[0], 2, 2), Opaque(kRed));
@@ -98,7 +98,7 @@ TEST(GifCompose, RestorePreviousOnTheFirstFrameGoesBackToNothing) {
 }
 
 TEST(GifCompose, ConsecutiveRestorePreviousFramesStackCorrectly) {
-    GifSpec s = Screen(4, 1);
+    GifLayout s = Screen(4, 1);
     s.frames = {Solid(0, 0, 4, 1, 0, 1), Solid(0, 0, 2, 1, 1, 3), Solid(1, 0, 2, 1, 2, 3), Solid(3, 0, 1, 1, 3)};
     const auto f = Compose(s);
     // Frame 2 sees frame 1 removed; frame 3 sees frame 2 removed, i.e. red again.
@@ -110,8 +110,8 @@ TEST(GifCompose, ConsecutiveRestorePreviousFramesStackCorrectly) {
 }
 
 TEST(GifCompose, TransparentIndexShowsWhatLiesBeneath) {
-    GifSpec s = Screen(3, 1);
-    FrameSpec top = Solid(0, 0, 3, 1, 1, 1, 3);
+    GifLayout s = Screen(3, 1);
+    FrameLayout top = Solid(0, 0, 3, 1, 1, 1, 3);
     top.indices = {3, 1, 3};
     s.frames = {Solid(0, 0, 2, 1, 0, 1), top};
     const auto f = Compose(s);
@@ -121,8 +121,8 @@ TEST(GifCompose, TransparentIndexShowsWhatLiesBeneath) {
 }
 
 TEST(GifCompose, TransparencyOnTheFirstFrameLeavesAlphaZero) {
-    GifSpec s = Screen(2, 1);
-    FrameSpec only = Solid(0, 0, 2, 1, 2, 0, 2);
+    GifLayout s = Screen(2, 1);
+    FrameLayout only = Solid(0, 0, 2, 1, 2, 0, 2);
     only.indices = {2, 0};
     s.frames = {only};
     const auto f = Compose(s);
@@ -131,8 +131,8 @@ TEST(GifCompose, TransparencyOnTheFirstFrameLeavesAlphaZero) {
 }
 
 TEST(GifCompose, LocalTableColoursItsFrameOnly) {
-    GifSpec s = Screen(2, 1);
-    FrameSpec local = Solid(1, 0, 1, 1, 1);
+    GifLayout s = Screen(2, 1);
+    FrameLayout local = Solid(1, 0, 1, 1, 1);
     local.localPalette = {kGrey, kBlue};
     s.frames = {Solid(0, 0, 1, 1, 1), local, Solid(0, 0, 1, 1, 2)};
     const auto f = Compose(s);
@@ -142,11 +142,11 @@ TEST(GifCompose, LocalTableColoursItsFrameOnly) {
 }
 
 TEST(GifCompose, IndexPastTheColourTableIsNotPainted) {
-    GifSpec s;
+    GifLayout s;
     s.width = 2;
     s.height = 1;
     s.globalPalette = {kRed, kGreen}; // two entries, codes can still say 2 or 3
-    FrameSpec f = Solid(0, 0, 2, 1, 0);
+    FrameLayout f = Solid(0, 0, 2, 1, 0);
     f.indices = {1, 3};
     s.frames = {f};
     const auto out = Compose(s);
@@ -155,7 +155,7 @@ TEST(GifCompose, IndexPastTheColourTableIsNotPainted) {
 }
 
 TEST(GifCompose, FramesReachingPastTheScreenAreClipped) {
-    GifSpec s = Screen(4, 4);
+    GifLayout s = Screen(4, 4);
     s.frames = {Solid(3, 2, 3, 4, 1, 2), Solid(10, 10, 5, 5, 2), Solid(0, 0, 1, 1, 3)};
     const auto f = Compose(s);
     for (int y = 0; y < 4; ++y)
@@ -166,8 +166,8 @@ TEST(GifCompose, FramesReachingPastTheScreenAreClipped) {
 }
 
 TEST(GifCompose, InterlacedFrameLandsInPictureOrder) {
-    GifSpec s = Screen(1, 5);
-    FrameSpec f = Solid(0, 0, 1, 5, 0);
+    GifLayout s = Screen(1, 5);
+    FrameLayout f = Solid(0, 0, 1, 5, 0);
     f.indices = {0, 1, 2, 3, 0};
     f.interlaced = true;
     s.frames = {f};
@@ -178,9 +178,9 @@ TEST(GifCompose, InterlacedFrameLandsInPictureOrder) {
 }
 
 TEST(GifCompose, PixelsTheDataDidNotDeliverAreNotPainted) {
-    GifSpec s = Screen(4, 4);
-    FrameSpec under = Solid(0, 0, 4, 4, 0);
-    FrameSpec shortFrame = Solid(0, 0, 4, 4, 1);
+    GifLayout s = Screen(4, 4);
+    FrameLayout under = Solid(0, 0, 4, 4, 0);
+    FrameLayout shortFrame = Solid(0, 0, 4, 4, 1);
     // min code size 2: clear, five literals, end: only five of sixteen pixels.
     shortFrame.rawData = giftest::PackCodes({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}, {1, 4}, {5, 4}});
     s.frames = {under, shortFrame};
@@ -192,8 +192,8 @@ TEST(GifCompose, PixelsTheDataDidNotDeliverAreNotPainted) {
 }
 
 TEST(GifCompose, ShortInterlacedFramePaintsTheRowsOfTheFirstPasses) {
-    GifSpec s = Screen(1, 8);
-    FrameSpec f = Solid(0, 0, 1, 8, 1);
+    GifLayout s = Screen(1, 8);
+    FrameLayout f = Solid(0, 0, 1, 8, 1);
     f.interlaced = true;
     // Two pixels arrive: the first row of pass 1 (row 0) and of pass 2 (row 4).
     f.rawData = giftest::PackCodes({{4, 3}, {1, 3}, {2, 3}, {5, 3}});
@@ -204,7 +204,7 @@ TEST(GifCompose, ShortInterlacedFramePaintsTheRowsOfTheFirstPasses) {
 }
 
 TEST(GifCompose, ComposerFollowsOrderRestartsAndReplaysJumps) {
-    GifSpec s = Screen(3, 1);
+    GifLayout s = Screen(3, 1);
     s.frames = {Solid(0, 0, 1, 1, 0, 1), Solid(1, 0, 1, 1, 1, 2), Solid(2, 0, 1, 1, 2, 1)};
     const std::vector<std::uint8_t> data = giftest::WriteGif(s);
     const plat::GifFile gif = plat::DecodeGif(data.data(), data.size());
@@ -227,7 +227,7 @@ TEST(GifCompose, ComposerFollowsOrderRestartsAndReplaysJumps) {
 }
 
 TEST(GifCompose, ComposeAllRefusesMoreMemoryThanTheLimit) {
-    GifSpec s = Screen(100, 100);
+    GifLayout s = Screen(100, 100);
     s.frames = {Solid(0, 0, 1, 1, 0), Solid(0, 0, 1, 1, 1)};
     const std::vector<std::uint8_t> data = giftest::WriteGif(s);
     const plat::GifFile gif = plat::DecodeGif(data.data(), data.size());

@@ -10,8 +10,8 @@
 namespace {
 
 using giftest::Control;
-using giftest::FrameSpec;
-using giftest::GifSpec;
+using giftest::FrameLayout;
+using giftest::GifLayout;
 
 std::vector<std::uint8_t> Indices(int w, int h, int colours, int seed = 0) {
     std::vector<std::uint8_t> v(std::size_t(w) * h);
@@ -20,8 +20,8 @@ std::vector<std::uint8_t> Indices(int w, int h, int colours, int seed = 0) {
     return v;
 }
 
-FrameSpec Frame(int left, int top, int w, int h, int colours, int seed = 0) {
-    FrameSpec f;
+FrameLayout Frame(int left, int top, int w, int h, int colours, int seed = 0) {
+    FrameLayout f;
     f.left = left;
     f.top = top;
     f.width = w;
@@ -30,14 +30,14 @@ FrameSpec Frame(int left, int top, int w, int h, int colours, int seed = 0) {
     return f;
 }
 
-GifSpec ThreeFrames() {
-    GifSpec s;
+GifLayout ThreeFrames() {
+    GifLayout s;
     s.width = 20;
     s.height = 10;
     s.globalPalette = giftest::TestPalette(16);
     s.loopCount = 0;
     for (int i = 0; i < 3; ++i) {
-        FrameSpec f = Frame(i, i, 20 - 2 * i, 10 - 2 * i, 16, i);
+        FrameLayout f = Frame(i, i, 20 - 2 * i, 10 - 2 * i, 16, i);
         f.controls = {{1, 10 * (i + 1), -1}};
         s.frames.push_back(f);
     }
@@ -58,12 +58,12 @@ std::string ErrorOf(const std::vector<std::uint8_t>& data, const plat::GifLimits
 }
 
 TEST(GifDecode, ReadsScreenFramesAndControls) {
-    const GifSpec spec = ThreeFrames();
-    const plat::GifFile gif = Decode(giftest::WriteGif(spec));
+    const GifLayout layout = ThreeFrames();
+    const plat::GifFile gif = Decode(giftest::WriteGif(layout));
     EXPECT_EQ(gif.screenWidth, 20);
     EXPECT_EQ(gif.screenHeight, 10);
     EXPECT_EQ(gif.globalPalette.size(), 16u);
-    EXPECT_EQ(gif.globalPalette[3], spec.globalPalette[3]);
+    EXPECT_EQ(gif.globalPalette[3], layout.globalPalette[3]);
     EXPECT_EQ(gif.loopCount, 0);
     EXPECT_FALSE(gif.truncated);
     ASSERT_EQ(gif.frames.size(), 3u);
@@ -76,13 +76,13 @@ TEST(GifDecode, ReadsScreenFramesAndControls) {
         EXPECT_EQ(f.delayCs, 10 * (i + 1));
         EXPECT_EQ(f.disposal, 1);
         EXPECT_EQ(f.transparentIndex, -1);
-        EXPECT_EQ(f.indices, spec.frames[i].indices);
+        EXPECT_EQ(f.indices, layout.frames[i].indices);
         EXPECT_EQ(f.decodedPixels, f.indices.size());
     }
 }
 
 TEST(GifDecode, Gif87aWithoutControlsOrLooping) {
-    GifSpec s;
+    GifLayout s;
     s.signature = "GIF87a";
     s.width = s.height = 3;
     s.globalPalette = giftest::TestPalette(2);
@@ -96,13 +96,13 @@ TEST(GifDecode, Gif87aWithoutControlsOrLooping) {
 }
 
 TEST(GifDecode, LoopCountOfTheLoopingExtension) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.loopCount = 5;
     EXPECT_EQ(Decode(giftest::WriteGif(s)).loopCount, 5);
 }
 
 TEST(GifDecode, SeveralControlExtensionsKeepTheLargestDelayAndTheLastSettings) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.frames[1].controls = {{2, 5, -1}, {1, 30, 4}, {3, 10, 7}};
     const plat::GifFile gif = Decode(giftest::WriteGif(s));
     EXPECT_EQ(gif.frames[1].delayCs, 30);
@@ -115,7 +115,7 @@ TEST(GifDecode, SeveralControlExtensionsKeepTheLargestDelayAndTheLastSettings) {
 }
 
 TEST(GifDecode, UnknownExtensionsAreSkipped) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.unknownExtensions = true;
     const plat::GifFile gif = Decode(giftest::WriteGif(s));
     ASSERT_EQ(gif.frames.size(), 3u);
@@ -124,7 +124,7 @@ TEST(GifDecode, UnknownExtensionsAreSkipped) {
 }
 
 TEST(GifDecode, LocalColourTableBelongsToItsFrame) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.frames[1].localPalette = giftest::TestPalette(4);
     s.frames[1].indices = Indices(s.frames[1].width, s.frames[1].height, 4);
     const plat::GifFile gif = Decode(giftest::WriteGif(s));
@@ -136,9 +136,9 @@ TEST(GifDecode, LocalColourTableBelongsToItsFrame) {
 }
 
 TEST(GifDecode, NoGlobalTableWhenEveryFrameHasItsOwn) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.globalPalette.clear();
-    for (FrameSpec& f : s.frames)
+    for (FrameLayout& f : s.frames)
         f.localPalette = giftest::TestPalette(16);
     const plat::GifFile gif = Decode(giftest::WriteGif(s));
     EXPECT_TRUE(gif.globalPalette.empty());
@@ -148,11 +148,11 @@ TEST(GifDecode, NoGlobalTableWhenEveryFrameHasItsOwn) {
 TEST(GifDecode, InterlacedRowsComeBackInPictureOrder) {
     for (int h : {1, 2, 3, 4, 5, 8, 9, 11, 17}) {
         SCOPED_TRACE("height " + std::to_string(h));
-        GifSpec s;
+        GifLayout s;
         s.width = 3;
         s.height = h;
         s.globalPalette = giftest::TestPalette(32);
-        FrameSpec f = Frame(0, 0, 3, h, 32);
+        FrameLayout f = Frame(0, 0, 3, h, 32);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < 3; ++x)
                 f.indices[std::size_t(y) * 3 + x] = std::uint8_t(y); // each row its own index
@@ -180,7 +180,7 @@ TEST(GifDecode, InterlacedRowMapIsAPermutation) {
 
 TEST(GifDecode, EmptyFramesAreKeptWithoutPixels) {
     for (bool interlaced : {false, true}) {
-        GifSpec s = ThreeFrames();
+        GifLayout s = ThreeFrames();
         s.frames[1].width = 0;
         s.frames[1].indices.clear();
         s.frames[1].interlaced = interlaced;
@@ -195,7 +195,7 @@ TEST(GifDecode, EmptyFramesAreKeptWithoutPixels) {
 }
 
 TEST(GifDecode, ZeroScreenSizeIsTakenFromTheFrames) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.width = s.height = 0;
     s.frames[2].left = 30;
     const plat::GifFile gif = Decode(giftest::WriteGif(s));
@@ -204,7 +204,7 @@ TEST(GifDecode, ZeroScreenSizeIsTakenFromTheFrames) {
 }
 
 TEST(GifDecode, ShortImageDataKeepsTheFrameWithWhatArrived) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     auto codes = giftest::LzwEncode(s.frames[0].indices, 4);
     codes.resize(codes.size() / 3);
     s.frames[0].rawData = codes;
@@ -216,7 +216,7 @@ TEST(GifDecode, ShortImageDataKeepsTheFrameWithWhatArrived) {
 }
 
 TEST(GifDecode, ExtraImageDataIsIgnored) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     std::vector<std::uint8_t> more = s.frames[0].indices;
     more.insert(more.end(), s.frames[0].indices.begin(), s.frames[0].indices.end());
     s.frames[0].rawData = giftest::LzwEncode(more, 4);
@@ -227,21 +227,21 @@ TEST(GifDecode, ExtraImageDataIsIgnored) {
 }
 
 // Offsets just past each frame's block terminator, found by writing the file frame by frame.
-std::vector<std::size_t> FrameEnds(const GifSpec& spec) {
+std::vector<std::size_t> FrameEnds(const GifLayout& layout) {
     std::vector<std::size_t> ends;
-    GifSpec partial = spec;
+    GifLayout partial = layout;
     partial.trailer = false;
-    for (std::size_t n = 1; n <= spec.frames.size(); ++n) {
-        partial.frames.assign(spec.frames.begin(), spec.frames.begin() + n);
+    for (std::size_t n = 1; n <= layout.frames.size(); ++n) {
+        partial.frames.assign(layout.frames.begin(), layout.frames.begin() + n);
         ends.push_back(giftest::WriteGif(partial).size());
     }
     return ends;
 }
 
 TEST(GifDecode, TruncatedFileKeepsTheCompleteFrames) {
-    const GifSpec spec = ThreeFrames();
-    const std::vector<std::uint8_t> whole = giftest::WriteGif(spec);
-    const std::vector<std::size_t> ends = FrameEnds(spec);
+    const GifLayout layout = ThreeFrames();
+    const std::vector<std::uint8_t> whole = giftest::WriteGif(layout);
+    const std::vector<std::size_t> ends = FrameEnds(layout);
     for (std::size_t cut = 0; cut < whole.size(); ++cut) {
         SCOPED_TRACE("cut at " + std::to_string(cut));
         const std::vector<std::uint8_t> part(whole.begin(), whole.begin() + cut);
@@ -253,7 +253,7 @@ TEST(GifDecode, TruncatedFileKeepsTheCompleteFrames) {
             try {
                 const plat::GifFile gif = Decode(part);
                 EXPECT_EQ(gif.frames.size(), 1u);
-                EXPECT_EQ(gif.frames[0].indices, spec.frames[0].indices);
+                EXPECT_EQ(gif.frames[0].indices, layout.frames[0].indices);
                 EXPECT_TRUE(gif.truncated);
             } catch (const plat::Error& e) {
                 EXPECT_NE(std::string(e.what()).find("GIF: "), std::string::npos);
@@ -265,12 +265,12 @@ TEST(GifDecode, TruncatedFileKeepsTheCompleteFrames) {
         ASSERT_GE(gif.frames.size(), complete);
         ASSERT_LE(gif.frames.size(), complete + 1);
         for (std::size_t i = 0; i < gif.frames.size(); ++i)
-            EXPECT_EQ(gif.frames[i].indices, spec.frames[i].indices) << "frame " << i;
+            EXPECT_EQ(gif.frames[i].indices, layout.frames[i].indices) << "frame " << i;
     }
 }
 
 TEST(GifDecode, MissingTrailerMarksTheFileTruncated) {
-    GifSpec s = ThreeFrames();
+    GifLayout s = ThreeFrames();
     s.trailer = false;
     const plat::GifFile gif = Decode(giftest::WriteGif(s));
     EXPECT_TRUE(gif.truncated);
@@ -300,47 +300,47 @@ std::vector<Malformed> MalformedCases() {
     cases.push_back({"empty", {}, "bad signature"});
     cases.push_back({"png signature", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 0}, "bad signature"});
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.signature = "GIF88a";
         cases.push_back({"unknown version", giftest::WriteGif(s), "bad signature"});
     }
     cases.push_back({"header only", {'G', 'I', 'F', '8', '9', 'a', 1, 0}, "truncated"});
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.frames.clear();
         cases.push_back({"no frame", giftest::WriteGif(s), "no frame"});
     }
     for (int mcs : {0, 1, 9, 12}) {
-        GifSpec s = base();
+        GifLayout s = base();
         s.frames[0].minCodeSize = mcs;
         s.frames[0].rawData = {0};
         cases.push_back({"min code size", giftest::WriteGif(s), "minimum code size " + std::to_string(mcs)});
     }
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.frames[0].rawData = giftest::PackCodes({{16, 5}, {1, 5}, {30, 5}});
         cases.push_back({"code past table", giftest::WriteGif(s), "code past the table"});
     }
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.globalPalette.clear();
         s.frames[0].minCodeSize = 4;
         cases.push_back({"no colour table", giftest::WriteGif(s), "no colour table"});
     }
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.width = 65535;
         s.height = 65535;
         cases.push_back({"huge screen", giftest::WriteGif(s), "too large"});
     }
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.width = 20000;
         s.height = 1;
         cases.push_back({"screen wider than 16384", giftest::WriteGif(s), "too large"});
     }
     {
-        GifSpec s = base();
+        GifLayout s = base();
         s.frames[0].width = 16000;
         s.frames[0].height = 16000; // 256 Mi pixels from a few bytes of data
         s.frames[0].rawData = {0x10, 0x01};

@@ -116,25 +116,25 @@ std::vector<Rgb> TestPalette(int n) {
     return pal;
 }
 
-std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
-    std::vector<std::uint8_t> out(spec.signature.begin(), spec.signature.end());
-    Word(out, spec.width);
-    Word(out, spec.height);
-    const bool global = !spec.globalPalette.empty();
-    out.push_back(std::uint8_t((global ? 0x80 : 0) | 0x70 | (global ? SizeBits(spec.globalPalette.size()) : 0)));
-    out.push_back(std::uint8_t(spec.backgroundIndex));
+std::vector<std::uint8_t> WriteGif(const GifLayout& layout) {
+    std::vector<std::uint8_t> out(layout.signature.begin(), layout.signature.end());
+    Word(out, layout.width);
+    Word(out, layout.height);
+    const bool global = !layout.globalPalette.empty();
+    out.push_back(std::uint8_t((global ? 0x80 : 0) | 0x70 | (global ? SizeBits(layout.globalPalette.size()) : 0)));
+    out.push_back(std::uint8_t(layout.backgroundIndex));
     out.push_back(0);
     if (global)
-        Palette(out, spec.globalPalette);
-    if (spec.loopCount >= 0) {
+        Palette(out, layout.globalPalette);
+    if (layout.loopCount >= 0) {
         const char* id = "NETSCAPE2.0";
         out.insert(out.end(), {0x21, 0xFF, 11});
         out.insert(out.end(), id, id + 11);
         out.insert(out.end(), {3, 1});
-        Word(out, spec.loopCount);
+        Word(out, layout.loopCount);
         out.push_back(0);
     }
-    if (spec.unknownExtensions) {
+    if (layout.unknownExtensions) {
         out.insert(out.end(), {0x21, 0xFE});
         SubBlocks(out, std::vector<std::uint8_t>(300, 'c')); // comment over two sub-blocks
         out.insert(out.end(), {0x21, 0x99});
@@ -144,7 +144,7 @@ std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
         out.insert(out.end(), id, id + 11);
         SubBlocks(out, std::vector<std::uint8_t>(20, 'x'));
     }
-    for (const FrameSpec& f : spec.frames) {
+    for (const FrameLayout& f : layout.frames) {
         for (const Control& c : f.controls) {
             out.insert(out.end(), {0x21, 0xF9, 4});
             out.push_back(std::uint8_t((c.disposal << 2) | (c.transparentIndex >= 0 ? 1 : 0)));
@@ -162,7 +162,7 @@ std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
                                    (local ? SizeBits(f.localPalette.size()) : 0)));
         if (local)
             Palette(out, f.localPalette);
-        const std::size_t palSize = local ? f.localPalette.size() : spec.globalPalette.size();
+        const std::size_t palSize = local ? f.localPalette.size() : layout.globalPalette.size();
         const int mcs = f.minCodeSize >= 0 ? f.minCodeSize : std::max(2, SizeBits(palSize) + 1);
         out.push_back(std::uint8_t(mcs));
         if (!f.rawData.empty()) {
@@ -181,7 +181,7 @@ std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
         }
         SubBlocks(out, LzwEncode(stored, mcs));
     }
-    if (spec.trailer)
+    if (layout.trailer)
         out.push_back(0x3B);
     return out;
 }

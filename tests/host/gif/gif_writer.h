@@ -16,7 +16,7 @@ struct Control {
     int transparentIndex = -1;
 };
 
-struct FrameSpec {
+struct FrameLayout {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<Control> controls; // graphic control extensions written before the frame
     std::vector<Rgb> localPalette; // size a power of two from 2 to 256, or empty
@@ -26,13 +26,13 @@ struct FrameSpec {
     std::vector<std::uint8_t> rawData; // when not empty: written instead of encoding indices
 };
 
-struct GifSpec {
+struct GifLayout {
     std::string signature = "GIF89a";
     int width = 0, height = 0;
     std::vector<Rgb> globalPalette;
     int backgroundIndex = 0;
     int loopCount = -1; // -1: no looping extension
-    std::vector<FrameSpec> frames;
+    std::vector<FrameLayout> frames;
     bool unknownExtensions = false; // a comment, an unknown label and an unknown application block
     bool trailer = true;
 };
@@ -42,7 +42,7 @@ std::vector<std::uint8_t> LzwEncode(const std::vector<std::uint8_t>& indices, in
 // Packs (code, bit width) pairs least significant bit first.
 std::vector<std::uint8_t> PackCodes(const std::vector<std::pair<int, int>>& codes);
 
-std::vector<std::uint8_t> WriteGif(const GifSpec& spec);
+std::vector<std::uint8_t> WriteGif(const GifLayout& layout);
 
 // Palette of n entries with distinct colours.
 std::vector<Rgb> TestPalette(int n);
