@@ -81,7 +81,7 @@ TEST_P(Disposal, AppliesBeforeTheNextFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, Disposal, ::testing::Values(
-    DisposalCase{0, Opaque(kGreen), Opaque(kGreen)},   // unspecified: left in place
+    DisposalCase{0, Opaque(kGreen), Opaque(kGreen)},   // no method given: left in place
     DisposalCase{1, Opaque(kGreen), Opaque(kGreen)},   // do not dispose
     DisposalCase{2, kNone, kNone},                     // cleared to transparent
     DisposalCase{3, Opaque(kRed), kNone},              // what was there before
