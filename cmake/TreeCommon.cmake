@@ -35,11 +35,11 @@ function(tree_host_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
-  # LABELS comes first: CMake 3.25 splits the ENVIRONMENT list into separate
-  # property words, so only its first entry (TREE_SHARED_DIR) reaches the tests.
+  # Discovery flattens list values, so each property carries one variable only.
   gtest_discover_tests(${name}
     PROPERTIES LABELS host
-               ENVIRONMENT "TREE_SHARED_DIR=${TREE_SHARED_DIR};TREE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+               ENVIRONMENT "TREE_SHARED_DIR=${TREE_SHARED_DIR}"
+               ENVIRONMENT_MODIFICATION "TREE_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
