@@ -21,11 +21,15 @@ struct Value {
     std::vector<std::string> set;   // Set
     std::vector<uint8_t> bytes;     // Binary
     std::vector<Value> list;        // List
+
+    bool operator==(const Value&) const = default;
 };
 
 struct Property {
     std::string name;   // dotted names ("Image.Data", "Font.Name") are plain names
     Value value;
+
+    bool operator==(const Property&) const = default;
 };
 
 struct Component {
@@ -43,6 +47,8 @@ struct Component {
     int64_t Int(std::string_view property, int64_t fallback) const;
     std::string Text(std::string_view property, std::string fallback) const;  // String or Ident
     bool Bool(std::string_view property, bool fallback) const;
+
+    bool operator==(const Component&) const = default;
 };
 
 // Reads a whole stream beginning with "TPF0". Throws plat::Error with a clear message.
