@@ -129,6 +129,8 @@ private:
         case stream::Ident:
             v.kind = Value::Kind::Ident;
             v.text = ShortString("an identifier");
+            if (v.text.empty())
+                Fail("an empty identifier in property " + property, at);
             break;
         case stream::Binary: {
             v.kind = Value::Kind::Binary;

@@ -222,6 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FormMalformed, testing::Values(
     MalformedCase{"binary_length_past_end", StreamWithProperty("P", {10, 0xFF, 0xFF, 0xFF, 0xFF, 1}), "binary data"},
     MalformedCase{"long_string_past_end", StreamWithProperty("P", {12, 0, 0, 0, 0x40}), "string"},
     MalformedCase{"short_string_past_end", StreamWithProperty("P", {6, 200, 'a'}), "string"},
+    MalformedCase{"empty_identifier", StreamWithProperty("OnClick", {7, 0}), "empty identifier in property OnClick"},
     MalformedCase{"set_without_end", WithHeader({1, 'T', 0, 1, 'P', 11, 1, 'a'}), "set"},
     MalformedCase{"list_without_end", WithHeader({1, 'T', 0, 1, 'P', 1, 2, 1}), "list"},
     MalformedCase{"extended_float", StreamWithProperty("P", {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), "unsupported value type 5 in property P"},
