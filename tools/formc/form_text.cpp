@@ -347,7 +347,10 @@ private:
     }
 
     std::vector<uint8_t> ReadFile(const Token& at, const std::string& name) {
-        std::vector<std::filesystem::path> candidates{src_.baseDir / name};
+        std::vector<std::filesystem::path> candidates;
+        if (auto mapped = src_.files.find(name); mapped != src_.files.end())
+            candidates.push_back(mapped->second);
+        candidates.push_back(src_.baseDir / name);
         for (const auto& dir : src_.searchDirs)
             candidates.push_back(dir / name);
         for (const auto& path : candidates) {

@@ -14,9 +14,11 @@
 //     end
 //   end
 //
-// Long strings may be split into pieces joined with +. File names are taken relative
-// to the description's folder first, then from each search folder in turn.
+// Long strings may be split into pieces joined with +. A file name is looked up in
+// the explicit map first, then relative to the description's folder, then in each
+// search folder in turn.
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct Source {
     std::string displayName;                          // used in error messages
     std::filesystem::path baseDir;                    // folder of the description
     std::vector<std::filesystem::path> searchDirs;    // tried after baseDir
+    std::map<std::string, std::filesystem::path> files;  // name in the text -> file to use
 };
 
 struct Result {

@@ -1,6 +1,6 @@
 // formc: compiles a readable form description into the binary stream that the
 // programs carry as their TFRMMAIN resource.
-//   formc [-I dir]... [--depfile file] input.txt output.bin
+//   formc [-I dir]... [--file name=path]... [--depfile file] input.txt output.bin
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -11,7 +11,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: formc [-I dir]... [--depfile file] input.txt output.bin\n");
+    std::fprintf(stderr, "usage: formc [-I dir]... [--file name=path]... [--depfile file] input.txt output.bin\n");
     return 2;
 }
 
@@ -37,7 +37,11 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "-I" && i + 1 < argc)
             source.searchDirs.emplace_back(argv[++i]);
-        else if (a == "--depfile" && i + 1 < argc)
+        else if (a == "--file" && i + 1 < argc && std::string(argv[i + 1]).find('=') != std::string::npos) {
+            std::string m = argv[++i];
+            size_t eq = m.find('=');
+            source.files[m.substr(0, eq)] = m.substr(eq + 1);
+        } else if (a == "--depfile" && i + 1 < argc)
             depfile = argv[++i];
         else if (!a.empty() && a[0] == '-')
             return Usage();

@@ -187,7 +187,7 @@ TEST_F(FormcPictures, PayloadsWrapTheFiles) {
     EXPECT_EQ(r.filesRead.size(), 2u);
 }
 
-TEST_F(FormcPictures, BesideTheDescriptionBeforeTheSearchFolders) {
+TEST_F(FormcPictures, LookUpOrder) {
     Bytes other = {'G', 'I', 'F', '8', '7', 'a', 0x3B};
     Write(dir_ / "extra" / "tree.gif", other);
     const char* text = "object A: TA\n  Image.Data = gif 'tree.gif'\nend\n";
@@ -199,6 +199,14 @@ TEST_F(FormcPictures, BesideTheDescriptionBeforeTheSearchFolders) {
     Write(dir_ / "form" / "tree.gif", kGif);
     formc::Result beside = Parse(text, dir_ / "form", {dir_ / "extra"});
     EXPECT_EQ(plat::form::GifFromImageData(*beside.root.Find("Image.Data")), kGif);
+
+    // An explicit file for a name wins over both.
+    formc::Source mapped;
+    mapped.text = text;
+    mapped.displayName = "test.txt";
+    mapped.baseDir = dir_ / "form";
+    mapped.files["tree.gif"] = dir_ / "extra" / "tree.gif";
+    EXPECT_EQ(plat::form::GifFromImageData(*formc::ParseFormText(mapped).root.Find("Image.Data")), other);
 }
 
 TEST_F(FormcPictures, WrongFilesFailTheBuild) {
