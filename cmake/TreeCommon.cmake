@@ -36,7 +36,9 @@ function(tree_host_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "TREE_SHARED_DIR=${TREE_SHARED_DIR};TREE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    # Discovery flattens list values, so each property carries one variable only.
+    PROPERTIES ENVIRONMENT "TREE_SHARED_DIR=${TREE_SHARED_DIR}"
+               ENVIRONMENT_MODIFICATION "TREE_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}"
     LABELS host DISCOVERY_TIMEOUT 60)
 endfunction()
 
