@@ -1,30 +1,11 @@
-// Vudododoz: the tree window.
+// Vudododoz: the shared tree shell bound to its profile and renderer.
 #include <windows.h>
 
-#include "platform/win32/application.h"
-#include "platform/win32/form.h"
-
-namespace {
-
-class TfrmMain : public plat::Form {
-public:
-    TfrmMain() : plat::Form(L"TfrmMain") {
-        SetBounds(0, 0, 190, 225);
-    }
-
-protected:
-    void Paint(plat::Canvas& canvas) override {
-        RECT r{0, 0, Width(), Height()};
-        canvas.FillRect(r, RGB(24, 92, 48));
-    }
-};
-
-} // namespace
+#include "apps/placeholder_renderer.h"
+#include "shell/entry_win32.h"
+#include "shell/profile.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    plat::Application app;
-    TfrmMain form;
-    app.SetMainForm(&form);
-    form.Handle();
-    return app.Run();
+    static apps::PlaceholderRenderer renderer(apps::PlaceholderRenderer::Sizing::FromView);
+    return shell::RunTree(shell::kVudododoz, renderer);
 }
