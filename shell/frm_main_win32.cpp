@@ -168,6 +168,18 @@ void TfrmMain::FormShow(plat::Form*) {
     ::SetWindowLongPtrA(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(::GetDesktopWindow()));
 }
 
+TfrmMain::MouseDownHandler TfrmMain::MouseDownNamed(std::string_view name) {
+    if (name == "FormMouseDown")
+        return [this](void* s, plat::MouseButton b, WPARAM k, int x, int y) { FormMouseDown(s, b, k, x, y); };
+    if (name == "GifMouseDown")
+        return [this](void* s, plat::MouseButton b, WPARAM k, int x, int y) { GifMouseDown(s, b, k, x, y); };
+    return {};
+}
+
+plat::PopupMenu* TfrmMain::PopupMenuNamed(std::string_view name) {
+    return name == "PopupMenu" ? &PopupMenu : nullptr;
+}
+
 void TfrmMain::FormMouseDown(void*, plat::MouseButton, WPARAM, int, int) {
     ::ReleaseCapture();
     frmMain->Perform(WM_SYSCOMMAND, 0xF012, 0);  // move, as if the caption were dragged

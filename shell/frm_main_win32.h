@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -64,6 +65,12 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+
+    // Handlers of the description, for components a renderer builds (the view "Gif"):
+    // the mouse-down handler of that name and the popup menu of that name, or empty.
+    using MouseDownHandler = std::function<void(void* sender, plat::MouseButton, WPARAM, int, int)>;
+    MouseDownHandler MouseDownNamed(std::string_view name);
+    plat::PopupMenu* PopupMenuNamed(std::string_view name);
 
     // The opacity level applied last, -1 before any.
     int AppliedLevel() const { return appliedLevel_; }
