@@ -177,17 +177,16 @@ std::string RegionOf(HWND h) {
     return out + "}";
 }
 
+BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
+    auto* list = reinterpret_cast<std::vector<std::string>*>(lp);
+    std::string text = TextOf(child);
+    if (!text.empty()) list->push_back(ClassOf(child) + "\x1f" + text);
+    return TRUE;
+}
+
 std::string StaticTexts(HWND dialog) {
     std::vector<std::string> texts;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM lp) -> BOOL {
-            auto* list = reinterpret_cast<std::vector<std::string>*>(lp);
-            std::string text = TextOf(child);
-            if (!text.empty()) list->push_back(ClassOf(child) + "\x1f" + text);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&texts));
     std::string out;
     for (auto& t : texts) {
         size_t sep = t.find('\x1f');
@@ -223,21 +222,23 @@ std::string Describe(HWND h, DWORD pid, const std::string& exe) {
     return s + "}";
 }
 
+struct WindowList {
+    std::string exe;
+    std::vector<std::string> items;
+};
+
+BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<WindowList*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    std::string exe = BaseName(ExeOf(pid));
+    if (c->exe == "*" || SameName(exe, c->exe)) c->items.push_back(Describe(h, pid, exe));
+    return TRUE;
+}
+
 std::string Windows(const std::string& exeName) {
-    struct Ctx {
-        std::string exe;
-        std::vector<std::string> items;
-    } ctx{exeName, {}};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            std::string exe = BaseName(ExeOf(pid));
-            if (c->exe == "*" || SameName(exe, c->exe)) c->items.push_back(Describe(h, pid, exe));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    WindowList ctx{exeName, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&ctx));
     std::string out;
     for (auto& i : ctx.items) out += (out.empty() ? "" : ",") + i;
     return "{\"windows\":[" + out + "]}";
