@@ -35,9 +35,12 @@ function(tree_host_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  # Discovery flattens list values, so each property carries one variable only.
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "TREE_SHARED_DIR=${TREE_SHARED_DIR};TREE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-    LABELS host DISCOVERY_TIMEOUT 60)
+    PROPERTIES LABELS host
+               ENVIRONMENT "TREE_SHARED_DIR=${TREE_SHARED_DIR}"
+               ENVIRONMENT_MODIFICATION "TREE_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}"
+    DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # tree_win32_test(NAME SOURCES ... LIBS ...): a GoogleTest executable cross-built and run
