@@ -16,7 +16,8 @@ std::vector<bool> maskFromCoverage(const Raster& still)
     return inside;
 }
 
-std::vector<enc::Rgb> finishFrame(const Raster& frame, const std::vector<bool>& inside, enc::Rgb ground)
+std::vector<enc::Rgb> finishFrame(const Raster& frame, const std::vector<bool>& inside, enc::Rgb ground,
+                                  double rimStrength)
 {
     const int w = frame.width, h = frame.height;
     auto in = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && inside[std::size_t(y) * w + x]; };
@@ -35,8 +36,9 @@ std::vector<enc::Rgb> finishFrame(const Raster& frame, const std::vector<bool>& 
             Col c = frame.colour[k];
             double cov = frame.coverage[k];
             double keep = ring == 1 ? 0.56 + 0.14 * (cov - 0.5) : ring == 2 ? 0.84 : 1.0;
+            keep = 1.0 - (1.0 - keep) * rimStrength;
             // The rim keeps the hue of what it closes, shifted a little toward deep green.
-            Col rim = mix(c * keep, Col{10, 36, 26}, ring == 1 ? 0.18 : 0.0);
+            Col rim = mix(c * keep, Col{10, 36, 26}, ring == 1 ? 0.18 * rimStrength : 0.0);
             out[std::size_t(y) * w + x] = enc::Rgb{toByte(std::max(rim.r, 2.0)), toByte(std::max(rim.g, 2.0)),
                                                    toByte(std::max(rim.b, 2.0))};
         }

@@ -35,7 +35,8 @@ struct Animation {
 // Inside the mask: coverage of at least one half. Pixels along the outline are darkened
 // toward a rim of their own colour.
 std::vector<bool> maskFromCoverage(const Raster& still);
-std::vector<enc::Rgb> finishFrame(const Raster& frame, const std::vector<bool>& inside, enc::Rgb ground);
+std::vector<enc::Rgb> finishFrame(const Raster& frame, const std::vector<bool>& inside, enc::Rgb ground,
+                                  double rimStrength = 1.0);
 
 Animation buildAnimation(const AnimationLayout& layout, int width, int height, std::vector<bool> inside,
                          std::vector<std::vector<enc::Rgb>> frames);

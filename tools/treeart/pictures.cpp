@@ -167,10 +167,10 @@ Animation makeGlimmerlode()
     s.pot = Pot{185, 205, 19, 14.5, Col{40, 76, 168}, Col{226, 196, 120}};
     s.star = Star{91, 15.5, 12.5, 5.2, 1.3, true};
     s.lightMode = LightMode::Twinkle;
-    s.haloRadius = 5.5;
+    s.haloRadius = 6.5;
     placeBaubles(s, {kRed, kSilver, kBlue, kGold, kPurple}, 4.0, 2, 23);
     beadsOnGarland(s, s.garland(36, 176, 3.6, 0.70, 0.2, 2.1, 1.6), 1.15);
-    scatterLights(s, 26, {kWarmWhite, kLightBlue, kLightRed, kWarmWhite, kLightAmber, kLightPink}, 1.55, 9);
+    scatterLights(s, 26, {kWarmWhite, kLightBlue, kLightRed, kWarmWhite, kLightAmber, kLightPink}, 1.8, 9);
     s.prepare();
 
     AnimationLayout L;
@@ -307,7 +307,8 @@ IconPicture makeIcon()
             t.scallops = size == 16 ? 1 : 3;
             t.scallopDepth *= size == 16 ? 0.4 : 0.8;
         }
-        s.star = Star{size * 0.5, 5.0 * k, 5.0 * k, 2.1 * k, 0.3 * k, false};
+        if (size == 32) s.star = Star{16, 5.0, 5.0, 2.1, 0.3, false};
+        else s.star = Star{8, 2.9, 3.1, 1.45, 0.1, false};
         if (size == 32) {
             s.baubles = {{12.0, 17.5, 1.8, kRed}, {19.5, 21.8, 1.8, kBlue}, {13.5, 24.8, 1.7, kGold}, {17.8, 12.5, 1.5, kSilver}};
         } else {
@@ -316,7 +317,9 @@ IconPicture makeIcon()
         s.prepare();
         Raster r = renderAll(s, nullptr);
         std::vector<bool> inside = maskFromCoverage(r);
-        std::vector<enc::Rgb> colour = finishFrame(r, inside, enc::Rgb{0, 0, 0});
+        // Small pictures need their colours a little brighter and their rim lighter to read.
+        for (Col& c : r.colour) c = c * (size == 16 ? 1.3 : 1.12);
+        std::vector<enc::Rgb> colour = finishFrame(r, inside, enc::Rgb{0, 0, 0}, size == 16 ? 0.45 : 0.8);
         enc::IconImage img;
         img.size = size;
         img.colour = colour;
