@@ -167,7 +167,7 @@ std::vector<Scene::PathPoint> Scene::garland(double yStart, double yEnd, double 
         double p = double(i) / n;
         double theta = 2 * kPi * (turns * p + phase);
         double yc = yStart + (yEnd - yStart) * p;
-        double r = hullHalfWidth(yc) * 0.86;
+        double r = hullHalfWidth(yc) * 0.78;
         double x = cx + r * std::sin(theta);
         double y = yc + sag * r * std::cos(theta);
         bool front = std::cos(theta) > 0.08;
