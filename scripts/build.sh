@@ -11,9 +11,10 @@ configure() { # dir, extra args...
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   fi
 }
-build() {
-  echo "building $(basename "$1")"
-  cmake --build "$1" -j"$jobs" >"$1/build.log" 2>&1 || { tail -60 "$1/build.log"; echo "build of $1 failed" >&2; return 1; }
+build() { # dir [targets...]
+  local dir=$1; shift
+  echo "building $(basename "$dir")"
+  cmake --build "$dir" -j"$jobs" ${1:+--target "$@"} >"$dir/build.log" 2>&1 || { tail -60 "$dir/build.log"; echo "build of $dir failed" >&2; return 1; }
 }
 
 configure "$BUILD/host"
@@ -25,6 +26,8 @@ done
 for extra in "$@"; do
   case "$extra" in
     asan) configure "$BUILD/asan" -DTREE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug; build "$BUILD/asan" ;;
-    fuzz) configure "$BUILD/fuzz" -DTREE_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++; build "$BUILD/fuzz" ;;
+    fuzz) configure "$BUILD/fuzz" -DTREE_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+          # Only the fuzz targets: the fuzz tree instruments everything it compiles.
+          build "$BUILD/fuzz" $(cd "$ROOT/fuzz" && ls *_fuzz.cpp | sed 's/\.cpp$//') ;;
   esac
 done
