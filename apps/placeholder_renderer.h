@@ -1,7 +1,8 @@
 #pragma once
 // Stand-in for a tree's renderer until the real one is bound: it gives the window the
 // tree's size at the points of the show sequence where the real renderers do, records
-// the applied opacity level and paints a plain surface. Where the description has a
+// the applied opacity level (and for the animated trees applies it as whole-window
+// alpha) and paints a plain surface. Where the description has a
 // view ("Gif"), a plain child control takes its place, with its popup menu, its press
 // handler and its hint, so that the shell works the same way over it.
 #include <windows.h>
@@ -68,7 +69,18 @@ public:
             form.SetHeight(int(d->Int("Height", form.Height())));
         }
     }
-    void ApplyLevel(shell::TfrmMain&, int level) override { level_ = level; }
+    void ApplyLevel(shell::TfrmMain& form, int level) override {
+        level_ = level;
+        // The animated trees' opacity is the form's own alpha blending: off for level 0,
+        // 255 - 25 * level otherwise.
+        if (sizing_ != Sizing::FromView) return;
+        if (level == 0) {
+            form.SetAlphaBlend(false);
+        } else {
+            form.SetAlphaBlend(true);
+            form.SetAlphaBlendValue(BYTE(255 - 25 * level));
+        }
+    }
     void Paint(shell::TfrmMain& form, plat::Canvas& canvas) override {
         RECT r{0, 0, form.Width(), form.Height()};
         canvas.FillRect(r, kPlaceholderColor);
