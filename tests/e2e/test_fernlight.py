@@ -233,7 +233,10 @@ class Fernlight(harness.TreeTestCase):
         made = wait_until(lambda: self.temp_files() - before, 10, what="the temporary file")
         self.assertEqual(len(made), 1, made)
         second = self.desk.start_tree("Fernlight", "add")
-        second.main_window()
+        # Both processes run the same program: the second one's window is the other pid's.
+        other = wait_until(lambda: [w for w in second.windows() if w["visible"] and w["pid"] != first.pid
+                                    and w["class"] != "#32770"], 20, what="the second tree's window")
+        second.pid = other[0]["pid"]
         both = wait_until(lambda: len(self.temp_files() - before) == 2 and self.temp_files() - before, 10,
                           what="a second temporary file")
         for path in both:
