@@ -288,7 +288,9 @@ class Installer(harness.TreeTestCase):
             self.assertIsNotNone(self.probe.reg_dword(quick_key, "Top"))
             self.assertTrue(os.path.exists(os.path.join(installed, "Fernlight.exe")))
             self.assertTrue(self.entry("DisplayName")["exists"])
+            # Still a live Windows process: not ended by force while it had time left.
             self.assertIsNone(slow.proc.poll())
+            self.assertIn(slow.pid, self.probe.pids("Vudododoz.exe"))
         finally:
             os.kill(slow.proc.pid, signal.SIGCONT)
         self.assertEqual(slow.wait_exit(30), 0, "Vudododoz was ended instead of closed")
