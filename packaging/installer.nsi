@@ -63,7 +63,11 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) Orvella"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 
+!define MUI_WELCOMEPAGE_TEXT "This puts the four desktop trees Fernlight, Glimmerlode, Quorrisk and Vudododoz on your computer, for you alone. No administrator rights are needed.$\r$\n$\r$\nRunning trees that are installed already are closed first; they keep their settings.$\r$\n$\r$\nClick Next to continue."
 !insertmacro MUI_PAGE_WELCOME
+; A permissive licence asks for no acceptance: the page informs and moves on.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "The trees are free software under this licence."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !insertmacro MUI_PAGE_LICENSE "${DOCDIR}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
