@@ -142,7 +142,9 @@ class Installer(harness.TreeTestCase):
         # Every Windows has a Run key; a young prefix may not have one yet.
         self.probe.reg_set_sz(RUN_KEY, "TreePackageTest", "x")
         self.probe.reg_delete_value(RUN_KEY, "TreePackageTest")
-        self.assertFalse(self.entry("DisplayName")["exists"], "an earlier install was left behind")
+        # An install that an interrupted run left behind goes first.
+        self.uninstall_if_left()
+        self.assertFalse(self.entry("DisplayName")["key"], "an earlier install could not be removed")
 
     # Helpers -------------------------------------------------------------------------------
     def unix(self, windows_path):
