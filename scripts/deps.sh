@@ -7,7 +7,7 @@ pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok i
 PKGS=(cmake ninja-build g++ clang zlib1g-dev googletest libgtest-dev libbenchmark-dev
       g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
       wine wine64 wine32:i386 xvfb xcompmgr xdotool imagemagick x11-utils
-      libpng-dev libgif-dev libclang-rt-14-dev)
+      libpng-dev libgif-dev libclang-rt-14-dev nsis zip p7zip-full)
 for p in "${PKGS[@]}"; do pkg_ok "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -ne 0 ]; then
