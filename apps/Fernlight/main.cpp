@@ -1,11 +1,11 @@
-// Fernlight: the shared tree shell bound to its profile and renderer.
+// Fernlight: the shared tree shell bound to its profile and the layered PNG tree.
 #include <windows.h>
 
-#include "apps/placeholder_renderer.h"
+#include "layered/tree_layer_win32.h"
 #include "shell/entry_win32.h"
 #include "shell/profile.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    static apps::PlaceholderRenderer renderer(apps::PlaceholderRenderer::Sizing::FromPng);
+    static layered::TreeLayer renderer;
     return shell::RunTree(shell::kFernlight, renderer);
 }

@@ -178,6 +178,7 @@ void Form::Destroy() {
 }
 
 LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == gdi::CountQueryMessage() && msg != 0) return LRESULT(gdi::LiveObjects());
     switch (msg) {
     case WM_ERASEBKGND: {
         RECT r{};
@@ -205,6 +206,17 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_QUERYENDSESSION:
         return CloseQuery() ? TRUE : FALSE;
+    case WM_COMMAND:
+        // A menu command sent to the form (no control, no notification) chooses that item
+        // of its popup menu, as a pick from the open menu does.
+        if (lParam == 0 && HIWORD(wParam) == 0 && popupMenu_) {
+            MenuItem* item = popupMenu_->Items().FindCommand(LOWORD(wParam));
+            if (item && item->Parent() && item->Enabled() && !item->IsSeparator() && item->Count() == 0) {
+                item->Click();
+                return 0;
+            }
+        }
+        break;
     case WM_CONTEXTMENU:
         if (popupMenu_) {
             PopupForContextMenu(*popupMenu_, WindowHandle(), lParam);

@@ -12,4 +12,9 @@ long LiveObjects() { return g_live.load(); }
 void CountCreated() { ++g_live; }
 void CountReleased() { --g_live; }
 
+UINT CountQueryMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"PlatLiveGdiObjects");
+    return message;
+}
+
 } // namespace plat::gdi

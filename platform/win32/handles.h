@@ -14,6 +14,9 @@ namespace gdi {
 long LiveObjects();
 void CountCreated();
 void CountReleased();
+// A registered window message that every form answers with LiveObjects(), so that
+// another process can watch the count.
+UINT CountQueryMessage();
 } // namespace gdi
 
 template <class H, class Traits>

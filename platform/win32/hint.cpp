@@ -145,6 +145,8 @@ private:
         if (y + h > sh) y = pt.y - h - 2;
         if (x < 0) x = 0;
         if (y < 0) y = 0;
+        // The window's text is the hint, for screen readers and other tools.
+        ::SetWindowTextW(WindowHandle(), text_.c_str());
         ::SetWindowPos(WindowHandle(), HWND_TOPMOST, x, y, w, h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
         ::InvalidateRect(WindowHandle(), nullptr, TRUE);
     }

@@ -490,6 +490,10 @@ std::string Run(const std::vector<std::string>& a) {
         g_clicks.clear();
         return "{\"clicks\":[" + out + "]}";
     }
+    if (cmd == "message-id") {
+        UINT id = RegisterWindowMessageW(Wide(arg(1)).c_str());
+        return id ? "{\"id\":" + Num(id) + "}" : Error("register message failed");
+    }
     if (cmd == "ping") return "{\"ok\":true}";
     return Error("unknown command " + cmd);
 }
